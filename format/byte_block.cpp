@@ -22,7 +22,8 @@ std::optional<ByteBlock> block_for_file(const std::string& path) {
   struct stat st {};
   if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
   if (static_cast<std::uint64_t>(st.st_size) > kMaxBlockLength) return std::nullopt;
-  return ByteBlock(ByteBlock::NamedFile{path, st.st_dev, st.st_ino, static_cast<std::uint32_t>(st.st_size)});
+  return ByteBlock(
+      ByteBlock::NamedFile{path, st.st_dev, st.st_ino, st.st_mtim, static_cast<std::uint32_t>(st.st_size)});
 }
 
 UniqueFd open_unchanged(const ByteBlock::NamedFile& file) {
@@ -30,6 +31,7 @@ UniqueFd open_unchanged(const ByteBlock::NamedFile& file) {
   struct stat st {};
   if (!fd || ::fstat(fd.get(), &st) != 0) return {};
   const bool same = S_ISREG(st.st_mode) && st.st_dev == file.device && st.st_ino == file.inode &&
+                    st.st_mtim.tv_sec == file.modified.tv_sec && st.st_mtim.tv_nsec == file.modified.tv_nsec &&
                     static_cast<std::uint64_t>(st.st_size) == file.length;
   return same ? std::move(fd) : UniqueFd();
 }

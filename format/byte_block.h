@@ -5,6 +5,7 @@
 // package being read) or for a whole named file (a source being packed), and
 // its bytes are copied only when it is written out.
 #include <sys/types.h>
+#include <time.h>
 
 #include <cstdint>
 #include <memory>
@@ -36,11 +37,13 @@ class ByteBlock {
   };
   // A whole regular file as it was seen when the block was made. Its bytes are
   // read when the block is written; the file must then still be the same file
-  // (device and inode) with the same length.
+  // (device, inode and modification time, since inode numbers are reused)
+  // with the same length.
   struct NamedFile {
     std::string path;
     dev_t device = 0;
     ino_t inode = 0;
+    timespec modified{};
     std::uint32_t length = 0;
   };
 

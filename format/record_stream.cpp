@@ -30,7 +30,7 @@ std::optional<std::uint64_t> file_size(int fd) {
 class InputCursor {
  public:
   InputCursor(SharedFd fd, std::uint64_t position, std::uint64_t size, std::size_t text_limit)
-      : fd_(std::move(fd)), position_(position), size_(size), text_limit_(text_limit) {}
+      : fd_(std::move(fd)), position_(position), size_(size), text_limit_(text_limit), buffer_start_(position) {}
 
   std::uint64_t position() const { return position_; }
 
