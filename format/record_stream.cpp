@@ -39,8 +39,8 @@ class InputCursor {
   std::optional<Text> read_text() {
     Text text;
     for (;;) {
-      if (position_ == buffer_end() && !fill()) return std::nullopt;
-      if (position_ == buffer_end()) {  // end of file
+      if (!buffered() && !fill()) return std::nullopt;
+      if (!buffered()) {  // end of file
         if (text.empty()) return std::nullopt;
         return text;
       }
@@ -61,8 +61,8 @@ class InputCursor {
   std::optional<ByteBlock> read_block() {
     std::array<unsigned char, 4> field{};
     for (auto& byte : field) {
-      if (position_ == buffer_end() && !fill()) return std::nullopt;
-      if (position_ == buffer_end()) return std::nullopt;  // fewer than 4 bytes
+      if (!buffered() && !fill()) return std::nullopt;
+      if (!buffered()) return std::nullopt;  // fewer than 4 bytes
       byte = static_cast<unsigned char>(buffer_[position_ - buffer_start_]);
       ++position_;
     }
@@ -74,7 +74,9 @@ class InputCursor {
   }
 
  private:
-  std::uint64_t buffer_end() const { return buffer_start_ + buffer_.size(); }
+  // Whether the byte at the position is in the buffer. A block that was
+  // skipped may have left the position beyond it.
+  bool buffered() const { return position_ >= buffer_start_ && position_ < buffer_start_ + buffer_.size(); }
 
   // Reads the next piece of the file at the position; false on a read error.
   // At the end of the file it succeeds with nothing more buffered.

@@ -10,6 +10,8 @@ namespace qv::testing {
 class TempDir {
  public:
   TempDir();
+  // A folder below `base` instead of the system's temporary folder.
+  explicit TempDir(const std::filesystem::path& base);
   ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
