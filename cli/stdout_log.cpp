@@ -1,8 +1,12 @@
 #include "cli/stdout_log.h"
 
+#include "cli/terminal_progress.h"
+
 namespace qv::cli {
 
 void StdoutLog::append(std::string_view text) {
+  if (quiet_) return;
+  if (progress_) progress_->clear();
   std::string lines;
   lines.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {

@@ -8,10 +8,19 @@
 
 namespace qv::cli {
 
-// Writes log lines to standard output as they come, each "\r\n" as "\n".
+class TerminalProgress;
+
+// Writes log lines to standard output as they come, each "\r\n" as "\n",
+// first erasing a progress line that may share the terminal. A quiet log
+// writes nothing.
 class StdoutLog final : public jobs::LogSink {
  public:
+  StdoutLog(bool quiet, TerminalProgress* progress) : quiet_(quiet), progress_(progress) {}
   void append(std::string_view text) override;
+
+ private:
+  bool quiet_;
+  TerminalProgress* progress_;
 };
 
 // The files or packages named on the command line, as the job's list.

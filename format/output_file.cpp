@@ -13,7 +13,7 @@ namespace {
 // neighbours; larger ones are copied file to file.
 constexpr std::size_t kInlineLimit = 256 * 1024;
 constexpr std::size_t kBufferCapacity = 1024 * 1024;
-// How much is copied between two chunk callbacks.
+// How much a long copy moves between two chunk callbacks.
 constexpr std::uint64_t kChunk = 8 * 1024 * 1024;
 
 bool pwrite_all(int fd, const char* data, std::size_t size, std::uint64_t offset) {
@@ -66,10 +66,19 @@ bool OutputFile::flush() {
 }
 
 BlockWrite OutputFile::write_block(const ByteBlock& block) {
+  current_ = &block;
+  const auto result = copy_block(block);
+  current_ = nullptr;
+  return result;
+}
+
+BlockWrite OutputFile::copy_block(const ByteBlock& block) {
   struct Visitor {
     OutputFile& out;
     BlockWrite operator()(const ByteBlock::Bytes& b) const {
-      return out.write(b.data) ? BlockWrite::written : BlockWrite::write_failed;
+      if (!out.write(b.data)) return BlockWrite::write_failed;
+      out.report(b.data.size());
+      return BlockWrite::written;
     }
     BlockWrite operator()(const ByteBlock::Region& r) const { return out.copy_from(r.file->get(), r.offset, r.length); }
     BlockWrite operator()(const ByteBlock::NamedFile& f) const {
@@ -141,9 +150,7 @@ BlockWrite OutputFile::copy_in_chunks(int fd, std::uint64_t offset, std::uint64_
 }
 
 void OutputFile::report(std::uint64_t bytes) {
-  unreported_ += bytes;
-  if (unreported_ < kChunk || !on_chunk_) return;
-  on_chunk_(std::exchange(unreported_, 0));
+  if (on_chunk_ && current_) on_chunk_(*current_, bytes);
 }
 
 }  // namespace qv::format

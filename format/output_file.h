@@ -8,9 +8,10 @@
 
 namespace qv::format {
 
-// Told the number of bytes copied since the last call, between the chunks of
-// a long copy, so that a window can repaint and a terminal show progress.
-using ChunkCallback = std::function<void(std::uint64_t bytes)>;
+// Told, while `block` is being written, that `bytes` more of it are written:
+// once for a small block, after every chunk of a long copy. A window repaints
+// from here and a terminal shows progress.
+using ChunkCallback = std::function<void(const ByteBlock& block, std::uint64_t bytes)>;
 
 // How writing a block went. A source that cannot be read whole is told apart
 // from a destination that cannot be written, so that the caller can name it.
@@ -35,6 +36,7 @@ class OutputFile {
   std::uint64_t offset() const { return flushed_ + buffer_.size(); }
 
  private:
+  BlockWrite copy_block(const ByteBlock& block);
   BlockWrite copy_from(int fd, std::uint64_t offset, std::uint32_t length);
   BlockWrite copy_in_chunks(int fd, std::uint64_t offset, std::uint64_t length);
   BlockWrite read_into_buffer(int fd, std::uint64_t offset, std::uint32_t length);
@@ -44,7 +46,7 @@ class OutputFile {
   std::uint64_t flushed_;  // the file offset at which the buffer starts
   std::string buffer_;
   ChunkCallback on_chunk_;
-  std::uint64_t unreported_ = 0;
+  const ByteBlock* current_ = nullptr;  // the block being written
 };
 
 }  // namespace qv::format

@@ -1,6 +1,7 @@
 #pragma once
 // The jobs talk to whoever runs them through these small interfaces only, so
 // that the window, the command line and the tests drive the very same code.
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -35,6 +36,17 @@ class EventPump {
   virtual void process_pending_events() = 0;
 };
 
+// Hears how far the copying of contents has come, for a progress display.
+// Bytes are those of member contents: for packing, all sources together; for
+// unpacking, one package at a time.
+class ProgressSink {
+ public:
+  virtual ~ProgressSink() = default;
+  virtual void start(std::uint64_t total_bytes) = 0;
+  virtual void advance(std::string_view member, std::uint64_t bytes) = 0;
+  virtual void finish() = 0;
+};
+
 class Clock {
  public:
   virtual ~Clock() = default;
@@ -46,6 +58,7 @@ struct JobHost {
   LogSink& log;
   EventPump& events;
   Clock& clock;
+  ProgressSink* progress = nullptr;  // optional
 };
 
 // The clock on the wall.

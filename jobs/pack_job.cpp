@@ -4,6 +4,7 @@
 
 #include "format/package.h"
 #include "format/record_stream.h"
+#include "jobs/copy_pacer.h"
 #include "jobs/destination_path.h"
 #include "jobs/pending_file.h"
 #include "text/path.h"
@@ -17,7 +18,8 @@ void log_unreadable(LogSink& log, const std::string& path) { log.append("无法�
 
 bool run_pack_job(const PackRequest& request, JobHost& host) {
   format::RecordStream stream;
-  stream.set_chunk_callback([&host](std::uint64_t) { host.events.process_pending_events(); });
+  CopyPacer pacer(host);
+  stream.set_chunk_callback(pacer.callback());
 
   // The destination is claimed first, so that a place that cannot take the
   // package is known before any source is read; the failure shows at the write.
@@ -34,8 +36,11 @@ bool run_pack_job(const PackRequest& request, JobHost& host) {
   for (int i = 0; i < count; ++i) {
     const std::string source = host.list.item(i);
     host.log.append("正在打包:" + source + "\r\n");
-    names.push_back(text::base_name(source));
-    if (auto block = format::block_for_file(source)) {
+    const auto base_name = text::base_name(source);
+    const auto name = text::name_for_package(base_name, request.names);
+    names.push_back(name.value_or(base_name));
+    auto block = format::block_for_file(source);
+    if (block && name) {
       contents[static_cast<std::size_t>(i)] = std::move(*block);
     } else {
       log_unreadable(host.log, source);
@@ -45,7 +50,11 @@ bool run_pack_job(const PackRequest& request, JobHost& host) {
   }
 
   // A source that changed or vanished since it was looked at fails the write.
+  std::uint64_t total = 0;
+  for (const auto& block : contents) total += block.size();
+  pacer.start(total);
   const bool written = all_sources_read && format::write_package(stream, file, contents, names);
+  pacer.finish();
   if (!written && !stream.unreadable_source().empty()) log_unreadable(host.log, stream.unreadable_source());
   stream.close_file(file);
   if (!written || !pending->commit()) {

@@ -3,6 +3,7 @@
 
 #include "jobs/job_host.h"
 #include "text/elapsed.h"
+#include "text/name_encoding.h"
 
 namespace qv::jobs {
 
@@ -13,6 +14,10 @@ struct PackRequest {
   std::string home_folder;
   // The clock reading taken when the destination was confirmed.
   text::ClockReading start;
+  // How member names are stored: as the file system gives them, or in GBK.
+  // A name that the encoding cannot hold makes its source fail like an
+  // unreadable one.
+  text::NameEncoding names = text::NameEncoding::raw;
 };
 
 // Packs the sources of host.list, in list order, into one package and logs

@@ -4,6 +4,7 @@
 
 #include "format/output_file.h"
 #include "format/package.h"
+#include "jobs/copy_pacer.h"
 #include "jobs/pending_file.h"
 #include "text/member_name.h"
 #include "text/path.h"
@@ -31,7 +32,8 @@ bool write_member(int folder_fd, const std::string& name, const format::ByteBloc
 
 UnpackOutcome run_unpack_job(const UnpackRequest& request, JobHost& host) {
   UnpackOutcome outcome;
-  const format::ChunkCallback on_chunk = [&host](std::uint64_t) { host.events.process_pending_events(); };
+  CopyPacer pacer(host);
+  const auto on_chunk = pacer.callback();
   const format::UniqueFd folder(::open(request.destination_folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
 
   const int count = host.list.count();
@@ -49,8 +51,12 @@ UnpackOutcome run_unpack_job(const UnpackRequest& request, JobHost& host) {
       outcome.all_packages_read = false;
       continue;
     }
+    std::uint64_t total = 0;
+    for (const auto& block : members->contents) total += block.size();
+    pacer.start(total);
     for (std::size_t j = 0; j < members->names.size(); ++j) {
-      const auto& name = members->names[j];
+      const auto name = text::name_from_package(members->names[j], request.names);
+      pacer.set_member_name(name);
       if (write_member(folder.get(), name, members->contents[j], on_chunk)) {
         host.log.append("正在解包:" + name + "^-^成功！\r\n");
         host.events.process_pending_events();
@@ -59,6 +65,7 @@ UnpackOutcome run_unpack_job(const UnpackRequest& request, JobHost& host) {
         outcome.all_members_written = false;
       }
     }
+    pacer.finish();
   }
   host.log.append("\r\n" + base_name + "解包完成！\r\n");
   host.events.process_pending_events();

@@ -3,6 +3,7 @@
 
 #include "jobs/job_host.h"
 #include "text/elapsed.h"
+#include "text/name_encoding.h"
 
 namespace qv::jobs {
 
@@ -11,6 +12,8 @@ struct UnpackRequest {
   std::string destination_folder;
   // The clock reading taken when the job was started.
   text::ClockReading start;
+  // How stored names become file names; the log shows the names so made.
+  text::NameEncoding names = text::NameEncoding::automatic;
 };
 
 struct UnpackOutcome {

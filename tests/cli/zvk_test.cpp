@@ -126,6 +126,43 @@ TEST_F(ZvkTest, UsageErrorsExitTwoWithOneLineAndWriteNothing) {
   EXPECT_EQ(folder_names(dir_.path()), (Names{"a.txt", "p.ZVK"}));
 }
 
+TEST_F(ZvkTest, NamesFromAndForChineseWindows) {
+  // A package as Chinese Windows writes it: names in GBK.
+  write_file(dir_ / "win.ZVK", package_bytes({{"\xB2\xE2\xCA\xD4.txt", "from windows"}}));
+  fs::create_directories(dir_ / "auto");
+  fs::create_directories(dir_ / "raw");
+  EXPECT_EQ(zvk({"unpack", "-C", "auto", "win.ZVK"}).exit_code, 0);
+  EXPECT_EQ(folder_names(dir_ / "auto"), (Names{"测试.txt"}));
+  EXPECT_EQ(zvk({"unpack", "--names", "raw", "-C", "raw", "win.ZVK"}).exit_code, 0);
+  EXPECT_EQ(folder_names(dir_ / "raw"), (Names{"\xB2\xE2\xCA\xD4.txt"}));
+  EXPECT_EQ(zvk({"list", "win.ZVK"}).out, "12\t测试.txt\n");
+  EXPECT_EQ(zvk({"list", "--names", "raw", "win.ZVK"}).out, "12\t\xB2\xE2\xCA\xD4.txt\n");
+
+  // Packed for Windows and unpacked here, the names come back.
+  write_file(dir_ / "文件一.txt", "one");
+  EXPECT_EQ(zvk({"pack", "--names", "gbk", "for-windows", "文件一.txt"}).exit_code, 0);
+  EXPECT_EQ(read_file(dir_ / "for-windows.ZVK"), package_bytes({{"\xCE\xC4\xBC\xFE\xD2\xBB.txt", "one"}}));
+  fs::create_directories(dir_ / "back");
+  EXPECT_EQ(zvk({"unpack", "-C", "back", "for-windows.ZVK"}).exit_code, 0);
+  EXPECT_EQ(read_file(dir_ / "back/文件一.txt"), "one");
+
+  // A name that GBK cannot hold is refused before anything is written.
+  write_file(dir_ / "\xF0\x9F\x98\x80.txt", "emoji");
+  const auto refused = zvk({"pack", "--names", "gbk", "never", "文件一.txt", "\xF0\x9F\x98\x80.txt"});
+  EXPECT_EQ(refused.exit_code, 2);
+  EXPECT_EQ(refused.out, "");
+  EXPECT_EQ(std::count(refused.err.begin(), refused.err.end(), '\n'), 1);
+  EXPECT_FALSE(fs::exists(dir_ / "never.ZVK"));
+}
+
+TEST_F(ZvkTest, QuietPrintsNothing) {
+  write_file(dir_ / "a", "a");
+  const auto result = zvk({"pack", "--quiet", "p", "a"});
+  EXPECT_EQ(result.exit_code, 0);
+  EXPECT_EQ(result.out, "");
+  EXPECT_TRUE(fs::exists(dir_ / "p.ZVK"));
+}
+
 TEST_F(ZvkTest, HelpAndVersion) {
   for (const auto& args : {Names{"--help"}, Names{"pack", "--help"}, Names{"unpack", "--help"}}) {
     const auto result = zvk(args);
