@@ -11,7 +11,7 @@ namespace qv::testing {
 
 struct ChildLimits {
   // RLIMIT_FSIZE in bytes; SIGXFSZ is ignored, so writes fail with EFBIG.
-  std::optional<rlim_t> max_file_size;
+  std::optional<rlim_t> max_file_size{};
   // Drop to the user and group "nobody" (65534).
   bool unprivileged = false;
 };
