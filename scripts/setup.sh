@@ -15,6 +15,7 @@ packages=(
   qt6-base-dev                              # the window
   fonts-wqy-microhei                        # the window's Chinese texts
   xvfb xauth openbox xdotool x11-utils      # the window tests under a real X server
+  desktop-file-utils libxml2-utils shared-mime-info libglib2.0-bin groff-base  # the installed desktop files
 )
 
 missing=()
