@@ -1,4 +1,5 @@
 #pragma once
+#include <chrono>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -15,12 +16,15 @@ class TerminalProgress;
 // writes nothing.
 class StdoutLog final : public jobs::LogSink {
  public:
-  StdoutLog(bool quiet, TerminalProgress* progress) : quiet_(quiet), progress_(progress) {}
+  StdoutLog(bool quiet, TerminalProgress* progress);
+  ~StdoutLog() override;
   void append(std::string_view text) override;
 
  private:
   bool quiet_;
   TerminalProgress* progress_;
+  bool terminal_;
+  std::chrono::steady_clock::time_point last_flush_{};
 };
 
 // The files or packages named on the command line, as the job's list.

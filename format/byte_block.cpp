@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace qv::format {
 
@@ -16,11 +17,10 @@ std::uint32_t ByteBlock::size() const {
 
 std::optional<ByteBlock> block_for_file(const std::string& path) {
   if (path.empty()) return std::nullopt;
-  // O_NONBLOCK keeps a FIFO from stalling the open; it is refused below.
-  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-  if (!fd) return std::nullopt;
+  // Looked at, not opened: the file is opened once, when its bytes are copied.
   struct stat st {};
-  if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  if (::faccessat(AT_FDCWD, path.c_str(), R_OK, AT_EACCESS) != 0) return std::nullopt;
   if (static_cast<std::uint64_t>(st.st_size) > kMaxBlockLength) return std::nullopt;
   return ByteBlock(
       ByteBlock::NamedFile{path, st.st_dev, st.st_ino, st.st_mtim, static_cast<std::uint32_t>(st.st_size)});

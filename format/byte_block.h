@@ -62,8 +62,8 @@ class ByteBlock {
   std::variant<Bytes, Region, NamedFile> source_;
 };
 
-// Makes the block for a whole regular file, after checking that it can be
-// opened for reading and is shorter than 4 GiB. Nothing when it is missing,
+// Makes the block for a whole regular file, after checking that this user
+// may read it and that it is shorter than 4 GiB. Nothing when it is missing,
 // not a regular file, unreadable or too long.
 std::optional<ByteBlock> block_for_file(const std::string& path);
 

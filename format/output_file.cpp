@@ -11,7 +11,7 @@ namespace {
 
 // Blocks up to this size are read into the buffer and written with their
 // neighbours; larger ones are copied file to file.
-constexpr std::size_t kInlineLimit = 256 * 1024;
+constexpr std::size_t kInlineLimit = ReadAhead::kLargestRead;
 constexpr std::size_t kBufferCapacity = 1024 * 1024;
 // How much a long copy moves between two chunk callbacks.
 constexpr std::uint64_t kChunk = 8 * 1024 * 1024;
@@ -41,10 +41,8 @@ bool destination_error(int error) {
 
 }  // namespace
 
-OutputFile::OutputFile(int fd, std::uint64_t offset, ChunkCallback on_chunk)
-    : fd_(fd), flushed_(offset), on_chunk_(std::move(on_chunk)) {
-  buffer_.reserve(kBufferCapacity);
-}
+OutputFile::OutputFile(int fd, std::uint64_t offset, ChunkCallback on_chunk, ReadAhead* read_ahead)
+    : fd_(fd), flushed_(offset), on_chunk_(std::move(on_chunk)), read_ahead_(read_ahead) {}
 
 bool OutputFile::write(std::string_view bytes) {
   if (buffer_.size() + bytes.size() > kBufferCapacity && !flush()) return false;
@@ -80,7 +78,10 @@ BlockWrite OutputFile::copy_block(const ByteBlock& block) {
       out.report(b.data.size());
       return BlockWrite::written;
     }
-    BlockWrite operator()(const ByteBlock::Region& r) const { return out.copy_from(r.file->get(), r.offset, r.length); }
+    BlockWrite operator()(const ByteBlock::Region& r) const {
+      if (out.read_ahead_ && r.length <= kInlineLimit) return out.read_ahead_into_buffer(r);
+      return out.copy_from(r.file->get(), r.offset, r.length);
+    }
     BlockWrite operator()(const ByteBlock::NamedFile& f) const {
       const UniqueFd source = open_unchanged(f);
       if (!source) return BlockWrite::source_unreadable;
@@ -111,6 +112,18 @@ BlockWrite OutputFile::read_into_buffer(int fd, std::uint64_t offset, std::uint3
     done += static_cast<std::size_t>(n);
   }
   report(length);
+  return BlockWrite::written;
+}
+
+BlockWrite OutputFile::read_ahead_into_buffer(const ByteBlock::Region& region) {
+  if (buffer_.size() + region.length > kBufferCapacity && !flush()) return BlockWrite::write_failed;
+  const auto start = buffer_.size();
+  buffer_.resize(start + region.length);
+  if (!read_ahead_->read(region.file, region.offset, buffer_.data() + start, region.length)) {
+    buffer_.resize(start);
+    return BlockWrite::source_unreadable;
+  }
+  report(region.length);
   return BlockWrite::written;
 }
 

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "format/byte_block.h"
+#include "format/read_ahead.h"
 
 namespace qv::format {
 
@@ -23,7 +24,8 @@ enum class BlockWrite { written, source_unreadable, write_failed };
 // systems do not allow it), so memory stays bounded whatever the sizes.
 class OutputFile {
  public:
-  OutputFile(int fd, std::uint64_t offset, ChunkCallback on_chunk = {});
+  // Small regions of a file are read through `read_ahead` when one is given.
+  OutputFile(int fd, std::uint64_t offset, ChunkCallback on_chunk = {}, ReadAhead* read_ahead = nullptr);
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
 
@@ -40,12 +42,14 @@ class OutputFile {
   BlockWrite copy_from(int fd, std::uint64_t offset, std::uint32_t length);
   BlockWrite copy_in_chunks(int fd, std::uint64_t offset, std::uint64_t length);
   BlockWrite read_into_buffer(int fd, std::uint64_t offset, std::uint32_t length);
+  BlockWrite read_ahead_into_buffer(const ByteBlock::Region& region);
   void report(std::uint64_t bytes);
 
   int fd_;
   std::uint64_t flushed_;  // the file offset at which the buffer starts
   std::string buffer_;
   ChunkCallback on_chunk_;
+  ReadAhead* read_ahead_;
   const ByteBlock* current_ = nullptr;  // the block being written
 };
 

@@ -32,7 +32,7 @@ std::optional<PackageMembers> read_package_members(RecordStream& stream, FileNum
   const auto read = stream.read_records(file, {members.count_text, members.contents, members.names, marker});
   constexpr std::size_t kBothArrays = 3;  // count text, contents, names
   if (read.filled < kBothArrays) return std::nullopt;
-  members.has_marker = read.complete;
+  members.has_marker = read.complete && marker == kMarkerText;
   return members;
 }
 

@@ -42,7 +42,7 @@ struct PackageMembers {
   Text count_text;
   BlockArray contents;
   TextArray names;
-  bool has_marker = false;  // nothing depends on it; a package without it still unpacks
+  bool has_marker = false;  // the marker text is there; nothing depends on it, a package without it unpacks
 };
 
 // The second pass, after the first one gave `count_text`. Nothing when the

@@ -21,7 +21,8 @@ class ItemList {
 };
 
 // Where the job's log lines go, each appended at the end as it happens.
-// Lines are UTF-8 and end in "\r\n".
+// Lines are UTF-8 and end in "\r\n"; what they quote from a package (its
+// count text, a name that does not convert) is shown as stored.
 class LogSink {
  public:
   virtual ~LogSink() = default;

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <random>
 
@@ -20,27 +21,23 @@ std::string temporary_name() {
   return ".zvk-" + std::to_string(::getpid()) + "-" + std::to_string(random() % 1'000'000'000'000ull) + ".part";
 }
 
-std::string fd_link_path(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
-
-// What is known of the name to be replaced.
-struct Target {
-  bool exists = false;
+// What an existing name holds, when it may be replaced: a symbolic link
+// (replaced, its target never touched) or a regular file this user may
+// write. Nothing for a folder or any other kind of file, and for a file
+// this user could not open for writing.
+std::optional<struct stat> replaceable(int folder_fd, const std::string& name) {
   struct stat st {};
-};
-
-std::optional<Target> inspect_target(int folder_fd, const std::string& name) {
-  Target target;
-  if (::fstatat(folder_fd, name.c_str(), &target.st, AT_SYMLINK_NOFOLLOW) != 0) {
-    if (errno != ENOENT) return std::nullopt;
-    return target;
-  }
-  target.exists = true;
-  if (S_ISLNK(target.st.st_mode)) return target;  // the link is replaced, its target never touched
-  if (!S_ISREG(target.st.st_mode)) return std::nullopt;
-  // A file that this user could not open for writing is not replaced either.
+  if (::fstatat(folder_fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return std::nullopt;
+  if (S_ISLNK(st.st_mode)) return st;
+  if (!S_ISREG(st.st_mode)) return std::nullopt;
   if (::faccessat(folder_fd, name.c_str(), W_OK, AT_EACCESS) != 0) return std::nullopt;
-  return target;
+  return st;
 }
+
+// Linking an unnamed file through AT_EMPTY_PATH needs a privilege on some
+// kernels; /proc/self/fd works for everyone but costs a path lookup. The
+// way that worked is remembered.
+std::atomic<bool> empty_path_links{true};
 
 }  // namespace
 
@@ -49,17 +46,17 @@ std::optional<PendingFile> PendingFile::create(const std::string& path) {
   if (folder.empty()) folder = ".";
   UniqueFd folder_fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!folder_fd) return std::nullopt;
-  auto pending = create(folder_fd.get(), text::base_name(path));
+  const auto name = text::base_name(path);
+  if (::faccessat(folder_fd.get(), name.c_str(), F_OK, AT_SYMLINK_NOFOLLOW) == 0 &&
+      !replaceable(folder_fd.get(), name))
+    return std::nullopt;
+  auto pending = create(folder_fd.get(), name);
   if (pending) pending->owned_folder_ = std::move(folder_fd);
   return pending;
 }
 
 std::optional<PendingFile> PendingFile::create(int folder_fd, std::string name) {
   if (name.empty()) return std::nullopt;
-  const auto target = inspect_target(folder_fd, name);
-  if (!target) return std::nullopt;
-
-  const bool replaces_file = target->exists && S_ISREG(target->st.st_mode);
   UniqueFd file(::openat(folder_fd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
   std::string temp_name;
   if (!file && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
@@ -71,21 +68,11 @@ std::optional<PendingFile> PendingFile::create(int folder_fd, std::string name) 
     }
   }
   if (!file) return std::nullopt;
-  if (replaces_file) {
-    // The new file keeps the old one's owner and permissions, as writing
-    // over it in place would have; where that is not allowed it keeps ours.
-    (void)::fchown(file.get(), target->st.st_uid, target->st.st_gid);
-    (void)::fchmod(file.get(), target->st.st_mode & 07777);
-  }
-  return PendingFile(folder_fd, std::move(name), std::move(file), std::move(temp_name), target->exists);
+  return PendingFile(folder_fd, std::move(name), std::move(file), std::move(temp_name));
 }
 
-PendingFile::PendingFile(int folder_fd, std::string name, UniqueFd file, std::string temp_name, bool target_existed)
-    : folder_fd_(folder_fd),
-      name_(std::move(name)),
-      file_(std::move(file)),
-      temp_name_(std::move(temp_name)),
-      target_existed_(target_existed) {}
+PendingFile::PendingFile(int folder_fd, std::string name, UniqueFd file, std::string temp_name)
+    : folder_fd_(folder_fd), name_(std::move(name)), file_(std::move(file)), temp_name_(std::move(temp_name)) {}
 
 PendingFile::PendingFile(PendingFile&& other) noexcept
     : owned_folder_(std::move(other.owned_folder_)),
@@ -93,41 +80,56 @@ PendingFile::PendingFile(PendingFile&& other) noexcept
       name_(std::move(other.name_)),
       file_(std::move(other.file_)),
       temp_name_(std::move(other.temp_name_)),
-      target_existed_(other.target_existed_),
       done_(std::exchange(other.done_, true)) {}
 
 PendingFile::~PendingFile() {
   if (!done_ && !temp_name_.empty()) ::unlinkat(folder_fd_, temp_name_.c_str(), 0);
 }
 
-bool PendingFile::link_as(const std::string& link_name) {
-  if (::linkat(AT_FDCWD, fd_link_path(file_.get()).c_str(), folder_fd_, link_name.c_str(), AT_SYMLINK_FOLLOW) == 0)
-    return true;
-  if (errno != ENOENT) return false;
-  // Without /proc, root can still link the open file itself.
-  return ::linkat(file_.get(), "", folder_fd_, link_name.c_str(), AT_EMPTY_PATH) == 0;
+bool PendingFile::link_as(const std::string& link_name) const {
+  if (empty_path_links.load(std::memory_order_relaxed)) {
+    if (::linkat(file_.get(), "", folder_fd_, link_name.c_str(), AT_EMPTY_PATH) == 0) return true;
+    if (errno != EPERM && errno != ENOENT) return false;
+    empty_path_links.store(false, std::memory_order_relaxed);
+  }
+  const auto proc_path = "/proc/self/fd/" + std::to_string(file_.get());
+  return ::linkat(AT_FDCWD, proc_path.c_str(), folder_fd_, link_name.c_str(), AT_SYMLINK_FOLLOW) == 0;
 }
 
 bool PendingFile::commit() {
   if (done_) return false;
   done_ = true;
+  // Where nothing has the name yet, the unnamed file simply gets it.
   if (temp_name_.empty()) {
-    // Where nothing has the name yet, the file gets it directly.
-    if (!target_existed_ && link_as(name_)) return true;
-    if (!target_existed_ && errno != EEXIST) return false;
-    for (int attempt = 0; attempt < 16 && temp_name_.empty(); ++attempt) {
-      const auto candidate = temporary_name();
-      if (link_as(candidate)) {
-        temp_name_ = candidate;
-      } else if (errno != EEXIST) {
-        return false;
-      }
-    }
-    if (temp_name_.empty()) return false;
+    if (link_as(name_)) return true;
+    if (errno != EEXIST) return false;
   }
-  if (::renameat(folder_fd_, temp_name_.c_str(), folder_fd_, name_.c_str()) == 0) return true;
-  ::unlinkat(folder_fd_, temp_name_.c_str(), 0);
-  return false;
+  return replace_existing();
+}
+
+bool PendingFile::replace_existing() {
+  const auto existing = replaceable(folder_fd_, name_);
+  if (temp_name_.empty() && !existing) return false;
+  if (existing && S_ISREG(existing->st_mode)) {
+    // Where that is not allowed the new file keeps ours.
+    (void)::fchown(file_.get(), existing->st_uid, existing->st_gid);
+    (void)::fchmod(file_.get(), existing->st_mode & 07777);
+  }
+  for (int attempt = 0; attempt < 16 && temp_name_.empty(); ++attempt) {
+    const auto candidate = temporary_name();
+    if (link_as(candidate)) {
+      temp_name_ = candidate;
+    } else if (errno != EEXIST) {
+      return false;
+    }
+  }
+  if (temp_name_.empty()) return false;
+  // The name may have appeared or changed kind since it was looked at;
+  // renameat refuses to put a file over a folder.
+  const bool replaced = (existing || ::faccessat(folder_fd_, name_.c_str(), F_OK, AT_SYMLINK_NOFOLLOW) != 0) &&
+                        ::renameat(folder_fd_, temp_name_.c_str(), folder_fd_, name_.c_str()) == 0;
+  if (!replaced) ::unlinkat(folder_fd_, temp_name_.c_str(), 0);
+  return replaced;
 }
 
 }  // namespace qv::jobs

@@ -20,11 +20,11 @@ void log_unusable(LogSink& log, const std::string& base_name) {
 // The whole-file write: the member's bytes go into a pending file that
 // replaces `name` only when all of them are written.
 bool write_member(int folder_fd, const std::string& name, const format::ByteBlock& contents,
-                  const format::ChunkCallback& on_chunk) {
+                  const format::ChunkCallback& on_chunk, format::ReadAhead& read_ahead) {
   if (!text::is_safe_member_name(name)) return false;
   auto pending = PendingFile::create(folder_fd, name);
   if (!pending) return false;
-  format::OutputFile out(pending->fd(), 0, on_chunk);
+  format::OutputFile out(pending->fd(), 0, on_chunk, &read_ahead);
   return out.write_block(contents) == format::BlockWrite::written && out.flush() && pending->commit();
 }
 
@@ -34,6 +34,7 @@ UnpackOutcome run_unpack_job(const UnpackRequest& request, JobHost& host) {
   UnpackOutcome outcome;
   CopyPacer pacer(host);
   const auto on_chunk = pacer.callback();
+  format::ReadAhead read_ahead;
   const format::UniqueFd folder(::open(request.destination_folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
 
   const int count = host.list.count();
@@ -57,7 +58,7 @@ UnpackOutcome run_unpack_job(const UnpackRequest& request, JobHost& host) {
     for (std::size_t j = 0; j < members->names.size(); ++j) {
       const auto name = text::name_from_package(members->names[j], request.names);
       pacer.set_member_name(name);
-      if (write_member(folder.get(), name, members->contents[j], on_chunk)) {
+      if (write_member(folder.get(), name, members->contents[j], on_chunk, read_ahead)) {
         host.log.append("正在解包:" + name + "^-^成功！\r\n");
         host.events.process_pending_events();
       } else {
