@@ -68,6 +68,11 @@ PageControls build_page_controls(QWidget* page, const PageControlNames& names) {
   c.log->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   c.log->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   c.log->setFocusPolicy(Qt::StrongFocus);
+  // A selection left in the log shows only while the log has the focus.
+  QPalette unfocused = c.log->palette();
+  unfocused.setColor(QPalette::Inactive, QPalette::Highlight, unfocused.color(QPalette::Inactive, QPalette::Base));
+  unfocused.setColor(QPalette::Inactive, QPalette::HighlightedText, unfocused.color(QPalette::Inactive, QPalette::Text));
+  c.log->setPalette(unfocused);
   c.log->hide();
 
   c.start = make_button(c.group, names.start, names.start_caption, QRect(56, 216, 80, 32));
