@@ -130,6 +130,31 @@ TEST_F(UnpackJobTest, PackagesThatCannotBeUsedAreReportedAndNothingOfThemIsWritt
   }
 }
 
+// A package cut anywhere before its names are whole writes nothing at all and
+// says so; cut within its marker, it still unpacks whole.
+TEST_F(UnpackJobTest, PackageCutAtEveryOffset) {
+  const std::vector<Member> members = {{"a.txt", "abc"}, {"b", ""}, {"c", "defg"}};
+  const auto whole = package_bytes(members);
+  const auto names_end = whole.size() - testing::kMarkerBytes.size();
+  for (std::size_t cut = 0; cut < whole.size(); ++cut) {
+    fs::remove_all(out_);
+    fs::create_directory(out_);
+    fake_.log.lines.clear();
+    const auto outcome = unpack({package("p.ZVK", whole.substr(0, cut))});
+    const std::string count_shown = cut == 0 ? "" : "3";
+    if (cut >= names_end - 1) {
+      EXPECT_TRUE(outcome.ok()) << cut;
+      EXPECT_EQ(fake_.log.text(), reading("3") + ok("a.txt") + ok("b") + ok("c") + done("p.ZVK")) << cut;
+      EXPECT_EQ(folder_names(out_), (Names{"a.txt", "b", "c"})) << cut;
+    } else {
+      EXPECT_FALSE(outcome.ok()) << cut;
+      EXPECT_EQ(fake_.log.text(), reading(count_shown) + unusable("p.ZVK") + done("p.ZVK")) << cut;
+      EXPECT_TRUE(fs::is_empty(out_)) << cut;
+    }
+    EXPECT_EQ(folder_names(dir_.path()), (Names{"out", "p.ZVK"})) << cut;
+  }
+}
+
 TEST_F(UnpackJobTest, PackagesThatHoldNothing) {
   const std::pair<std::string, std::string> cases[] = {
       {"0", package_bytes({}, "0")},
