@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 
 namespace qv::ui {
 namespace {
@@ -18,6 +19,17 @@ QPushButton* make_button(QGroupBox* group, const QString& name, const QString& c
   button->setDefault(false);
   return button;
 }
+
+// List rows one pixel taller than the font's line, which keeps the items
+// of a long list from crowding each other.
+class RoomierRows final : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    const QSize size = QStyledItemDelegate::sizeHint(option, index);
+    return {size.width(), option.fontMetrics.height() + 1};
+  }
+};
 
 }  // namespace
 
@@ -58,6 +70,7 @@ PageControls build_page_controls(QWidget* page, const PageControlNames& names) {
   c.list->setGeometry(8, 40, 368, 168);
   c.list->setSelectionMode(QAbstractItemView::SingleSelection);
   c.list->setSortingEnabled(false);
+  c.list->setItemDelegate(new RoomierRows(c.list));
 
   // The log lies over the list and takes its place while a job reports.
   c.log = new QPlainTextEdit(c.group);

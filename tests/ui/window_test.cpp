@@ -1,10 +1,13 @@
 // The window as it opens: its frame, the tab control, and every control of
 // both pages with its name, kind, place, caption and state.
+#include <QAbstractItemDelegate>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QScreen>
+#include <QStyleOptionViewItem>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -80,6 +83,10 @@ void expect_kind(const QWidget* w, Kind kind) {
       EXPECT_EQ(list->selectionMode(), QAbstractItemView::SingleSelection);
       EXPECT_FALSE(list->isSortingEnabled());
       EXPECT_TRUE(list->selectedItems().isEmpty());
+      // Each row is one pixel taller than a line of the list's font.
+      QStyleOptionViewItem option;
+      option.initFrom(list);
+      EXPECT_EQ(list->itemDelegate()->sizeHint(option, QModelIndex()).height(), list->fontMetrics().height() + 1);
       break;
     }
     case Kind::log: {
