@@ -2,11 +2,10 @@
 # manager, and ways to wait for windows and files without fixed sleeps.
 
 # Under the sanitizers (scripts/test-sanitized.sh) the X11 libraries that a
-# real display brings in report findings of their own; these files name them.
-# Later options win, so these add to whatever the caller set.
+# real display brings in report findings of their own; this file names them.
+# Later options win, so this adds to whatever the caller set.
 e2e_here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}suppressions=$e2e_here/x11-asan-suppressions.txt"
-export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$e2e_here/x11-leak-suppressions.txt"
 
 fail() {
   echo "FAIL: $*" >&2
