@@ -52,21 +52,6 @@ find_window() {
   fail "no window titled like '$1'"
 }
 
-# The window that has the focus once it is another than $1: a dialog that
-# has just come up over the main window, or the main window once it closed.
-wait_for_active_window_other_than() {
-  local deadline=$((SECONDS + 20)) id
-  while [ $SECONDS -lt $deadline ]; do
-    id=$(xdotool getactivewindow 2>/dev/null) || true
-    if [ -n "$id" ] && [ "$id" != "$1" ]; then
-      echo "$id"
-      return 0
-    fi
-    sleep 0.1
-  done
-  fail "no other window took the focus"
-}
-
 # wait_for_exit SECONDS PID: sets exit_code to the program's exit code;
 # a program still running after SECONDS is killed and fails the test.
 # (bash reaps a background child as soon as it ends and keeps its status
