@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes the seed packages of fuzz/corpus/: whole ones, cut ones and hostile
+"""Writes the starting packages of fuzz/corpus/: whole ones, cut ones and hostile
 ones, each a few bytes to a few KiB. Run it again after changing it and commit
 what it writes; files it does not write (kept findings) are left alone.
 

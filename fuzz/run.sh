@@ -5,7 +5,7 @@
 #
 # SECONDS (default 60) is the whole run, shared equally by the targets, which
 # run one after the other. Each works on a copy of fuzz/corpus/ in a temporary
-# folder, so the seeds kept in the repository stay as they are. Installs
+# folder, so the inputs kept in the repository stay as they are. Installs
 # clang and libFuzzer's runtime from Debian when missing (as root).
 #
 # Exits 0 when no target found anything, 1 on any finding (a crash, a failed
