@@ -36,4 +36,7 @@ fi
 if [ ! -f "$build/build.ninja" ]; then
   cmake -S "$root" -B "$build" -G Ninja ${QUORVANE_CMAKE_ARGS:-}
 fi
-cmake --build "$build"
+# Builds only when something changed, so that ./run stays quiet otherwise.
+if ! cmake --build "$build" -- -n 2>/dev/null | grep -q '^ninja: no work to do'; then
+  cmake --build "$build"
+fi
