@@ -43,6 +43,23 @@ class PendingEvents final : public jobs::EventPump {
   void process_pending_events() override;
 };
 
+// What a job is given on a page: the page's list and log box, the event
+// loop and the clock.
+class PageJob {
+ public:
+  PageJob(QListWidget& list, QPlainTextEdit& log, jobs::Clock& clock)
+      : items_(list), log_(log), host_{items_, log_, events_, clock} {}
+  PageJob(const PageJob&) = delete;  // the host refers to this object's own members
+  PageJob& operator=(const PageJob&) = delete;
+  jobs::JobHost& host() { return host_; }
+
+ private:
+  ListBoxItems items_;
+  LogBoxSink log_;
+  PendingEvents events_;
+  jobs::JobHost host_;
+};
+
 // The busy pointer for as long as it lives; nests, so a job started from
 // inside another job gives the pointer back only to the outer one.
 class WaitCursor {

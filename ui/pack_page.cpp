@@ -82,11 +82,7 @@ void PackPage::delete_item() {
 }
 
 void PackPage::clear_all() {
-  c_.list->clear();
-  show_path(c_.path, path_hint());
-  c_.start->setEnabled(false);
-  c_.clear->setEnabled(false);
-  c_.browse->setEnabled(true);
+  clear_list(c_);
 }
 
 void PackPage::go_back() {
@@ -114,20 +110,12 @@ void PackPage::start_packing() {
   const jobs::PackRequest request{to_job_text(*destination), jobs::program_folder(), clock_.now()};
   {
     WaitCursor busy;
-    c_.list->hide();
-    c_.log->show();
-    c_.back->show();
-    c_.start->hide();
-    c_.clear->hide();
-    c_.browse->setEnabled(false);
+    show_log_view(c_);
 
-    ListBoxItems items(*c_.list);
-    LogBoxSink log(*c_.log);
-    PendingEvents events;
-    jobs::JobHost host{items, log, events, clock_};
+    PageJob job(*c_.list, *c_.log, clock_);
     emit job_started();
     // A failed job has said why in the log; the page shows nothing more.
-    jobs::run_pack_job(request, host);
+    jobs::run_pack_job(request, job.host());
   }
   emit job_ended();
 }

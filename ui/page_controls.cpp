@@ -104,4 +104,21 @@ void show_path(QLineEdit* path_box, const QString& text) {
   path_box->setCursorPosition(0);
 }
 
+void clear_list(PageControls& c) {
+  c.list->clear();
+  show_path(c.path, path_hint());
+  c.start->setEnabled(false);
+  c.clear->setEnabled(false);
+  c.browse->setEnabled(true);
+}
+
+void show_log_view(PageControls& c) {
+  c.list->hide();
+  c.log->show();
+  c.back->show();
+  c.start->hide();
+  c.clear->hide();
+  c.browse->setEnabled(false);
+}
+
 }  // namespace qv::ui

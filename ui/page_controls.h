@@ -46,4 +46,13 @@ PageControls build_page_controls(QWidget* page, const PageControlNames& names);
 // Puts `text` into a path box so that its beginning shows, however long.
 void show_path(QLineEdit* path_box, const QString& text);
 
+// Clear all, alike on both pages: empties the list, shows the hint again,
+// disables start and clear-all and enables browse. The log box keeps its text.
+void clear_list(PageControls& c);
+
+// Switches a page into its log view, one control at a time in this order:
+// hides the list, shows the log box and the return button, hides start and
+// clear-all, disables browse.
+void show_log_view(PageControls& c);
+
 }  // namespace qv::ui

@@ -46,11 +46,7 @@ void UnpackPage::add_package() {
 }
 
 void UnpackPage::clear_all() {
-  c_.list->clear();
-  show_path(c_.path, path_hint());
-  c_.start->setEnabled(false);
-  c_.clear->setEnabled(false);
-  c_.browse->setEnabled(true);
+  clear_list(c_);
 }
 
 void UnpackPage::go_back() {
@@ -77,22 +73,14 @@ void UnpackPage::start_unpacking() {
   }
   if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
 
-  c_.list->hide();
-  c_.log->show();
-  c_.back->show();
-  c_.start->hide();
-  c_.clear->hide();
-  c_.browse->setEnabled(false);
+  show_log_view(c_);
   const jobs::UnpackRequest request{to_job_text(folder), clock_.now()};
   {
     WaitCursor busy;
-    ListBoxItems items(*c_.list);
-    LogBoxSink log(*c_.log);
-    PendingEvents events;
-    jobs::JobHost host{items, log, events, clock_};
+    PageJob job(*c_.list, *c_.log, clock_);
     emit job_started();
     // What went wrong, package by package and member by member, is in the log.
-    jobs::run_unpack_job(request, host);
+    jobs::run_unpack_job(request, job.host());
   }
   emit job_ended();
 }
